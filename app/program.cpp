@@ -1,0 +1,63 @@
+// Program entry after the platform's own main: one argument is batch mode,
+// anything else the interactive menu.
+#include "app/program.h"
+
+#include "platform/console.h"
+
+#ifndef MG1REPAIR_VERSION
+#define MG1REPAIR_VERSION "0.0.0"
+#endif
+
+namespace {
+
+#define WIDEN2(x) L##x
+#define WIDEN(x) WIDEN2(x)
+
+const wchar_t kUsage[] =
+    L"Usage: mg1repair [FOLDER | FILE]\n"
+    L"\n"
+    L"Repairs Drakmoor: Ironvale recorded games (*.mg1) that cannot be replayed\n"
+    L"because their body offset (the first 4 bytes) is 0 or points at the wrong\n"
+    L"place. The tool finds the body by its marker and writes its offset into\n"
+    L"those 4 bytes; nothing else in a file is changed, and sound files are left\n"
+    L"alone.\n"
+    L"\n"
+    L"  mg1repair FOLDER   repair every *.mg1 file in FOLDER, one line each\n"
+    L"  mg1repair FILE     repair that one file\n"
+    L"  mg1repair          menu: find the game's save folder, repair, choose\n"
+    L"                     another folder, exit\n"
+    L"\n"
+    L"Exit status: 0, or 2 when FOLDER does not exist. What happened to each\n"
+    L"file is on its line.\n";
+
+bool is_help_request(const std::wstring& arg) {
+  return arg == L"--help" || arg == L"-h" || arg == L"/?";
+}
+
+// A player who drops a folder on the program gets a console window that
+// closes as soon as it ends; keep it open until they have read the lines.
+void pause_if_own_window() {
+  if (!console_is_own_window()) return;
+  print_out(L"Press any key to close...\n");
+  console_read_key();
+}
+
+}  // namespace
+
+int run_program(const std::vector<std::wstring>& args) {
+  if (args.size() != 1) {
+    run_interactive();
+    return 0;
+  }
+  if (is_help_request(args[0])) {
+    print_out(L"%ls", kUsage);
+    return 0;
+  }
+  if (args[0] == L"--version") {
+    print_out(L"mg1repair %ls\n", WIDEN(MG1REPAIR_VERSION));
+    return 0;
+  }
+  int status = run_batch(args[0]);
+  pause_if_own_window();
+  return status;
+}

@@ -1,0 +1,17 @@
+// The program: the choice of mode from the command line, and each mode.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Runs the program with its command-line arguments (without the program's
+// own name) and returns the exit status: 2 when batch mode was given a
+// folder that cannot be entered, 0 otherwise.
+int run_program(const std::vector<std::wstring>& args);
+
+// Batch mode: repairs the recordings of the folder `target`, or the file
+// `target` itself. Returns the exit status.
+int run_batch(const std::wstring& target);
+
+// Interactive mode: the menu over the game's save folder.
+void run_interactive();

@@ -1,0 +1,45 @@
+// Byte-exact access to recording files, by name relative to the current
+// folder. Both builds implement these with the system's own handles, so a
+// sound file costs one open, two small reads and one close.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// An open file. kNoFile is never a valid handle.
+using FileHandle = std::intptr_t;
+constexpr FileHandle kNoFile = -1;
+
+// Opens a regular file for reading. Directories, pipes, devices and anything
+// else that is not a regular file give kNoFile at once, without blocking.
+FileHandle open_file_for_reading(const std::wstring& name);
+
+// Opens an existing regular file for reading and writing in place. It never
+// creates or truncates. kNoFile when the file is missing, read-only, held
+// open by another program without write sharing, or not a regular file.
+FileHandle open_file_for_update(const std::wstring& name);
+
+// Reads up to `size` bytes at `offset`. Returns the number read, which is
+// short only at the end of the file, or -1 on an error.
+std::int64_t read_file_at(FileHandle file, std::int64_t offset, void* buffer,
+                          std::size_t size);
+
+// Writes all `size` bytes at `offset`. False if any of them was not written.
+bool write_file_at(FileHandle file, std::int64_t offset, const void* buffer,
+                   std::size_t size);
+
+// The file's size in bytes, or -1 on an error.
+std::int64_t file_size(FileHandle file);
+
+// Closes the file. False if the system reported an error (for a file that
+// was written to, the data may then not have reached the disk).
+bool close_file(FileHandle file);
+
+// Test hook. When set, it is asked before each open, write and close, and a
+// false answer makes that operation fail as if the system had refused it.
+// `name` is empty for writes and closes.
+enum class FileOp { OpenRead, OpenUpdate, Write, Close };
+using FileFaultHook = bool (*)(FileOp op, const std::wstring& name);
+void set_file_fault_hook(FileFaultHook hook);
+bool file_op_allowed(FileOp op, const std::wstring& name);

@@ -1,0 +1,16 @@
+// The search for the body marker, the 8 bytes 03 00 00 00 F4 01 00 00 that
+// begin a recording's body.
+#pragma once
+
+#include <cstddef>
+
+constexpr std::size_t kMarkerSize = 8;
+extern const unsigned char kBodyMarker[kMarkerSize];
+
+// True if the 8 bytes at `p` are the body marker.
+bool is_body_marker(const unsigned char* p);
+
+// The position of the first marker that lies wholly inside data[0, size),
+// or kNoMarker if there is none.
+constexpr std::size_t kNoMarker = static_cast<std::size_t>(-1);
+std::size_t find_marker(const unsigned char* data, std::size_t size);

@@ -1,0 +1,35 @@
+// Runs the built program as a user would: its own process, real folders,
+// and its exact output bytes. POSIX hosts only; the Windows build is run
+// from here through Wine.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ProgramRun {
+  std::string out;          // standard output, byte for byte
+  std::string err;          // standard error
+  int status = -1;          // exit status, or 128 + signal
+  long peak_memory_kb = 0;  // the child's peak resident set
+};
+
+// The program under test, from MG1_PROGRAM, and the command that runs it
+// (MG1_RUNNER, empty for a native program; split at spaces).
+std::vector<std::string> program_command();
+
+// Runs `command` with `args` in folder `cwd`, feeding `input` to its standard
+// input and then closing it. `env` entries ("NAME=value") are added to the
+// environment. Gives up, killing the child, after `timeout_seconds`.
+ProgramRun run_process(const std::vector<std::string>& command,
+                       const std::vector<std::string>& args, const std::string& cwd,
+                       const std::string& input = std::string(),
+                       const std::vector<std::string>& env = {},
+                       int timeout_seconds = 120);
+
+// run_process with program_command().
+ProgramRun run_program(const std::vector<std::string>& args, const std::string& cwd,
+                       const std::string& input = std::string(),
+                       const std::vector<std::string>& env = {});
+
+// True when the program under test is the Windows build.
+bool testing_windows_build();
