@@ -34,15 +34,9 @@ bool is_help_request(const std::wstring& arg) {
   return arg == L"--help" || arg == L"-h" || arg == L"/?";
 }
 
-// A player who drops a folder on the program gets a console window that
-// closes as soon as it ends; keep it open until they have read the lines.
-void pause_if_own_window() {
-  if (!console_is_own_window()) return;
-  print_out(L"Press any key to close...\n");
-  console_read_key();
-}
-
 }  // namespace
+
+bool wants_pause_before_exit(int console_processes) { return console_processes == 1; }
 
 int run_program(const std::vector<std::wstring>& args) {
   if (args.size() != 1) {
@@ -58,6 +52,12 @@ int run_program(const std::vector<std::wstring>& args) {
     return 0;
   }
   int status = run_batch(args[0]);
-  pause_if_own_window();
+  // A player who drops a folder on the program gets a console window that
+  // closes as soon as it ends; keep it open until they have read the lines.
+  // A failed key read (no console input) ends the wait at once.
+  if (wants_pause_before_exit(console_process_count())) {
+    print_out(L"Press any key to close...\n");
+    console_read_key();
+  }
   return status;
 }

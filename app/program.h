@@ -13,5 +13,11 @@ int run_program(const std::vector<std::wstring>& args);
 // `target` itself. Returns the exit status.
 int run_batch(const std::wstring& target);
 
+// True when batch mode should wait for a key before ending: only when the
+// program has a console window to itself, which closes as soon as it ends
+// (a folder dropped on the program in Explorer). Not in a console shared
+// with a shell or script, nor without one.
+bool wants_pause_before_exit(int console_processes);
+
 // Interactive mode: the menu over the game's save folder.
 void run_interactive();

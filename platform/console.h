@@ -27,10 +27,10 @@ int console_read_key();
 // Reads one line of typed text, echoed as typed. False at end of input.
 bool console_read_line(std::wstring* line);
 
-// True when this process is alone in a console window of its own (the
-// window Windows opens for a program dropped on from Explorer): the window
-// closes when the program ends. Always false on POSIX.
-bool console_is_own_window();
+// How many processes share this process's console window, itself included:
+// 1 when Windows opened the window for this program alone (as for a program
+// started from Explorer), 0 without a console window. Always 0 on POSIX.
+int console_process_count();
 
 // Test hook: while `sink` is set, standard output text is appended to it
 // instead of being written.

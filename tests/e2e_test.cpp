@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
+#include <sstream>
 
 #include "tests/process_runner.h"
 #include "tests/test_support.h"
@@ -28,11 +30,16 @@ std::string lines(const std::string& text) {
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    const char* program = std::getenv("MG1_PROGRAM");
+    if (testing_windows_build() && !fs::exists(program))
+      GTEST_SKIP() << program << " is not built: run the windows preset first";
     std::string pattern = (fs::temp_directory_path() / "mg1e2e-XXXXXX").string();
     ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
     root_ = pattern;
   }
-  void TearDown() override { fs::remove_all(root_); }
+  void TearDown() override {
+    if (!root_.empty()) fs::remove_all(root_);
+  }
   fs::path root_;
 };
 
@@ -193,6 +200,73 @@ TEST_F(ProgramTest, MarkerBeyondFieldRangeIsScanError) {
   unsigned char field[4];
   f.read(reinterpret_cast<char*>(field), 4);
   EXPECT_EQ(Bytes(field, field + 4), (Bytes{0, 0, 0, 0}));
+}
+
+// What players meet on Windows: the game still has the recording open.
+TEST_F(ProgramTest, RecordingHeldOpenByTheGameCannotBeWritten) {
+  if (!testing_windows_build()) GTEST_SKIP() << "Windows sharing modes";
+  Bytes broken = make_recording(1000, 0, {300});
+  write_bytes(root_ / "held.mg1", broken);
+  write_bytes(root_ / "free.mg1", broken);
+  fs::path program = std::getenv("MG1_PROGRAM");
+  std::string windows_program = "Z:" + program.string();
+  for (char& c : windows_program) {
+    if (c == '/') c = '\\';
+  }
+  ProgramRun run = run_process(
+      {MG1_WINE_RUN, (program.parent_path() / "tests" / "hold_file.exe").string()},
+      {"held.mg1", windows_program, "."}, root_.string());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, lines("free.mg1 =>  repaired\nheld.mg1 =>  cannot write file\n"));
+  EXPECT_EQ(read_bytes(root_ / "held.mg1"), broken);
+  EXPECT_EQ(read_bytes(root_ / "free.mg1"), with_field(broken, 300));
+}
+
+// Redirected batch output is narrow text: a character the code page cannot
+// show becomes "?", and the rest of the line and the repair are unaffected.
+TEST_F(ProgramTest, NameOutsideTheCodePage) {
+  if (!testing_windows_build()) GTEST_SKIP() << "Windows code pages";
+  Bytes broken = make_recording(100, 0, {20});
+  write_bytes(root_ / "\xe5\xb1\xb1.mg1", broken);  // U+5C71
+  ProgramRun run = run_program({"."}, root_.string());
+  EXPECT_EQ(run.out, lines("?.mg1 =>  repaired\n"));
+  EXPECT_EQ(read_bytes(root_ / "\xe5\xb1\xb1.mg1"), with_field(broken, 20));
+}
+
+// The two builds on copies of one folder: the same lines (CR LF aside, in the
+// order each lists them) and the same bytes afterwards.
+TEST_F(ProgramTest, WindowsBuildMatchesLinuxBuild) {
+  if (!testing_windows_build()) GTEST_SKIP() << "compares the Windows build with this one";
+  Bytes broken = make_recording(5000, 0, {4000});
+  Bytes wrong = make_recording(80000, 77, {66000, 70000});
+  Bytes sound = make_recording(3000, 900, {900, 100});
+  Bytes bad = make_recording(3000, 0, {});
+  for (const char* side : {"linux", "windows"}) {
+    fs::path folder = root_ / side;
+    fs::create_directories(folder / "sub.mg1");
+    write_bytes(folder / "broken.mg1", broken);
+    write_bytes(folder / "Wrong.MG1", wrong);
+    write_bytes(folder / "sound.mg1", sound);
+    write_bytes(folder / "bad.mg1", bad);
+    write_bytes(folder / "tiny.mg1", Bytes{1, 2});
+    write_bytes(folder / "other.mg2", broken);
+  }
+  ProgramRun linux_run = run_process({MG1_NATIVE_PROGRAM}, {"linux"}, root_.string());
+  ProgramRun windows_run = run_program({"windows"}, root_.string());
+  auto sorted_lines = [](std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  EXPECT_EQ(sorted_lines(windows_run.out), sorted_lines(linux_run.out));
+  EXPECT_EQ(std::count(windows_run.out.begin(), windows_run.out.end(), '\r'), 6);
+  EXPECT_EQ(std::count(windows_run.out.begin(), windows_run.out.end(), '\n'), 6);
+  for (const char* name : {"broken.mg1", "Wrong.MG1", "sound.mg1", "bad.mg1", "tiny.mg1", "other.mg2"})
+    EXPECT_EQ(read_bytes(root_ / "windows" / name), read_bytes(root_ / "linux" / name)) << name;
+  EXPECT_EQ(read_bytes(root_ / "linux" / "Wrong.MG1"), with_field(wrong, 66000));
 }
 
 }  // namespace

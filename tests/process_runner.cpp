@@ -11,17 +11,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 
 extern char** environ;
 
 std::vector<std::string> program_command() {
   std::vector<std::string> command;
-  const char* runner = std::getenv("MG1_RUNNER");
-  std::istringstream words(runner != nullptr ? runner : "");
-  for (std::string word; words >> word;) command.push_back(word);
+  if (testing_windows_build()) command.push_back(MG1_WINE_RUN);
   const char* program = std::getenv("MG1_PROGRAM");
-  command.push_back(program != nullptr ? program : "mg1repair");
+  command.push_back(program != nullptr ? program : MG1_NATIVE_PROGRAM);
   return command;
 }
 

@@ -13,8 +13,8 @@ struct ProgramRun {
   long peak_memory_kb = 0;  // the child's peak resident set
 };
 
-// The program under test, from MG1_PROGRAM, and the command that runs it
-// (MG1_RUNNER, empty for a native program; split at spaces).
+// The command that runs the program under test: MG1_PROGRAM (this build's
+// own program when unset), through Wine when it is a Windows .exe.
 std::vector<std::string> program_command();
 
 // Runs `command` with `args` in folder `cwd`, feeding `input` to its standard

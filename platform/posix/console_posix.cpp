@@ -103,4 +103,4 @@ bool console_read_line(std::wstring* line) {
   return true;
 }
 
-bool console_is_own_window() { return false; }
+int console_process_count() { return 0; }
