@@ -9,6 +9,7 @@
 
 #include "platform/folders.h"
 #include "platform/posix/native_text.h"
+#include "platform/posix/wine_prefix.h"
 
 namespace {
 
@@ -29,7 +30,15 @@ bool matches_recording(const char* name) {
 
 bool enter_folder(const std::wstring& path, std::wstring* error) {
   if (::chdir(to_native(path).c_str()) == 0) return true;
-  if (error != nullptr) *error = error_text(errno);
+  int failure = errno;
+  // The game runs under Wine, so its registry and its players speak of
+  // folders as "C:\...": find those in the Wine prefix.
+  std::string unix_path;
+  if (resolve_wine_path(path, &unix_path)) {
+    if (::chdir(unix_path.c_str()) == 0) return true;
+    failure = errno;
+  }
+  if (error != nullptr) *error = error_text(failure);
   return false;
 }
 
