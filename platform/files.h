@@ -11,9 +11,15 @@
 using FileHandle = std::intptr_t;
 constexpr FileHandle kNoFile = -1;
 
-// Opens a regular file for reading. Directories, pipes, devices and anything
-// else that is not a regular file give kNoFile at once, without blocking.
+// Opens a file for reading, without ever blocking: a FIFO opens without
+// waiting for a writer. What is not a regular file may be refused here
+// (Windows) or open, in which case reads from it fail or return nothing
+// (directories, FIFOs) or is_regular_file tells (devices). Checking costs a
+// system call on POSIX, so the caller asks only when it needs to.
 FileHandle open_file_for_reading(const std::wstring& name);
+
+// True if the open file is a regular file.
+bool is_regular_file(FileHandle file);
 
 // Opens an existing regular file for reading and writing in place. It never
 // creates or truncates. kNoFile when the file is missing, read-only, held
@@ -28,9 +34,6 @@ std::int64_t read_file_at(FileHandle file, std::int64_t offset, void* buffer,
 // Writes all `size` bytes at `offset`. False if any of them was not written.
 bool write_file_at(FileHandle file, std::int64_t offset, const void* buffer,
                    std::size_t size);
-
-// The file's size in bytes, or -1 on an error.
-std::int64_t file_size(FileHandle file);
 
 // Closes the file. False if the system reported an error (for a file that
 // was written to, the data may then not have reached the disk).

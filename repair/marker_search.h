@@ -14,3 +14,9 @@ bool is_body_marker(const unsigned char* p);
 // or kNoMarker if there is none.
 constexpr std::size_t kNoMarker = static_cast<std::size_t>(-1);
 std::size_t find_marker(const unsigned char* data, std::size_t size);
+
+// The search kernels, for tests and benchmarks: each finds exactly what
+// find_marker finds. A build or processor may lack the wider ones.
+enum class MarkerKernel { Bytewise, Sse2, Avx2 };
+bool marker_kernel_available(MarkerKernel kernel);
+std::size_t find_marker_using(MarkerKernel kernel, const unsigned char* data, std::size_t size);

@@ -12,12 +12,14 @@
 
 namespace {
 
-// The scan reads the file in pieces of this size, so a recording whose body
-// starts early costs one read, and memory does not grow with the file.
+// The scan's first read is this size, so a recording whose body starts early
+// costs one read; later reads are larger. Memory never grows with the file.
 constexpr std::size_t kPieceSize = 65536;
+constexpr std::size_t kMaxPieceSize = 4 * 65536;
 // Bytes kept from the end of one piece in front of the next, so that a
 // marker straddling two pieces is still seen whole.
 constexpr std::size_t kCarry = kMarkerSize - 1;
+constexpr std::size_t kHeadroom = 64;
 // The field is 4 bytes wide: a marker at or below this offset can be stored.
 constexpr std::uint64_t kMaxBodyOffset = 0xFFFFFFFFu;
 // A marker below this offset overlaps the field itself; writing its offset
@@ -46,21 +48,27 @@ constexpr std::int64_t kScanReadError = -2;
 // Finds the lowest marker at an offset from kFirstUsableOffset up to
 // kMaxBodyOffset.
 std::int64_t scan_for_marker(FileHandle file) {
-  std::unique_ptr<unsigned char[]> buffer(new unsigned char[kCarry + kPieceSize]);
-  std::size_t kept = 0;       // bytes carried over at the buffer's start
-  std::int64_t base = 0;      // file offset of buffer[0]
-  std::int64_t next_read = 0;
+  // Pieces are read to an aligned address (the kernel copies fastest
+  // there), with the bytes carried over from the previous piece just in
+  // front of it.
+  std::unique_ptr<unsigned char[]> buffer(new unsigned char[kHeadroom + kMaxPieceSize + 64]);
+  unsigned char* piece = buffer.get() + kHeadroom;
+  piece += (64 - reinterpret_cast<std::uintptr_t>(piece) % 64) % 64;
+  std::size_t kept = 0;        // bytes carried over, just before `piece`
+  std::int64_t next_read = 0;  // file offset of piece[0]
+  std::size_t piece_size = kPieceSize;
   for (;;) {
-    std::int64_t got = read_file_at(file, next_read, buffer.get() + kept, kPieceSize);
+    std::int64_t got = read_file_at(file, next_read, piece, piece_size);
     if (got < 0) return kScanReadError;
     if (got == 0) return kScanNoMarker;
-    next_read += got;
+    const unsigned char* window = piece - kept;
+    std::int64_t base = next_read - static_cast<std::int64_t>(kept);  // file offset of window[0]
     std::size_t filled = kept + static_cast<std::size_t>(got);
     std::size_t skip = base < kFirstUsableOffset
                            ? static_cast<std::size_t>(kFirstUsableOffset - base)
                            : 0;
     if (filled > skip) {
-      std::size_t at = find_marker(buffer.get() + skip, filled - skip);
+      std::size_t at = find_marker(window + skip, filled - skip);
       if (at != kNoMarker) {
         std::int64_t offset = base + static_cast<std::int64_t>(skip + at);
         return static_cast<std::uint64_t>(offset) <= kMaxBodyOffset ? offset
@@ -68,10 +76,13 @@ std::int64_t scan_for_marker(FileHandle file) {
       }
     }
     kept = filled < kCarry ? filled : kCarry;
-    std::memmove(buffer.get(), buffer.get() + filled - kept, kept);
-    base += static_cast<std::int64_t>(filled - kept);
+    std::memmove(piece - kept, window + filled - kept, kept);
+    next_read += got;
     // Every later marker would start past what the field can hold.
-    if (static_cast<std::uint64_t>(base) > kMaxBodyOffset) return kScanNoMarker;
+    if (static_cast<std::uint64_t>(next_read) - kept > kMaxBodyOffset) return kScanNoMarker;
+    // Past the first piece the body is not near the start: read more at a
+    // time, for fewer system calls.
+    piece_size = kMaxPieceSize;
   }
 }
 
@@ -119,7 +130,8 @@ RepairOutcome repair_recording(const std::wstring& name, std::uint32_t* body_off
     return RepairOutcome::Ok;
   }
 
-  std::int64_t found = scan_for_marker(file);
+  // Only now, before reading it all, make sure this is a file with an end.
+  std::int64_t found = is_regular_file(file) ? scan_for_marker(file) : kScanReadError;
   close_file(file);
   if (found == kScanReadError) return RepairOutcome::CannotOpen;
   if (found == kScanNoMarker) return RepairOutcome::ScanError;

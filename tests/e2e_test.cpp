@@ -156,6 +156,24 @@ TEST_F(ProgramTest, FifoIsRefusedWithoutWaiting) {
   EXPECT_EQ(run.out, "pipe.mg1 =>  cannot open file\n");
 }
 
+// Links to devices and nowhere: refused, and nothing waits on them.
+TEST_F(ProgramTest, LinksToDevicesAndNowhere) {
+  if (testing_windows_build()) GTEST_SKIP() << "Unix devices";
+  fs::create_symlink("/dev/zero", root_ / "a-zero.mg1");
+  fs::create_symlink("/dev/urandom", root_ / "b-random.mg1");
+  fs::create_symlink("/dev/null", root_ / "c-null.mg1");
+  fs::create_symlink("missing.mg1", root_ / "d-dangling.mg1");
+  fs::create_symlink("e-loop.mg1", root_ / "e-loop.mg1");
+  ProgramRun run = run_program({root_.string()}, root_.string());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "a-zero.mg1 =>  cannot open file\n"
+            "b-random.mg1 =>  cannot open file\n"
+            "c-null.mg1 =>  cannot open file\n"
+            "d-dangling.mg1 =>  cannot open file\n"
+            "e-loop.mg1 =>  cannot open file\n");
+}
+
 // A 3 GiB recording (sparse, so it costs no disk) whose marker sits at
 // 2.5 GiB: repaired, with the same peak memory as a 1 MiB one.
 TEST_F(ProgramTest, HugeFileRepairedInConstantMemory) {

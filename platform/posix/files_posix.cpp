@@ -10,31 +10,35 @@
 
 namespace {
 
-// O_NONBLOCK keeps open() of a FIFO from waiting for a writer; the handle is
-// refused right after if it is not a regular file. O_NOCTTY keeps a terminal
-// device from becoming ours.
-FileHandle open_regular(const std::wstring& name, int access) {
-  int fd = ::open(to_native(name).c_str(),
-                  access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return kNoFile;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return kNoFile;
-  }
-  return fd;
+// O_NONBLOCK keeps open() of a FIFO from waiting for a writer, and reads
+// from it from waiting for data. O_NOCTTY keeps a terminal device from
+// becoming ours.
+int open_nonblocking(const std::wstring& name, int access) {
+  return ::open(to_native(name).c_str(), access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
 }  // namespace
 
 FileHandle open_file_for_reading(const std::wstring& name) {
   if (!file_op_allowed(FileOp::OpenRead, name)) return kNoFile;
-  return open_regular(name, O_RDONLY);
+  int fd = open_nonblocking(name, O_RDONLY);
+  return fd < 0 ? kNoFile : fd;
+}
+
+bool is_regular_file(FileHandle file) {
+  struct stat st;
+  return ::fstat(static_cast<int>(file), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 FileHandle open_file_for_update(const std::wstring& name) {
   if (!file_op_allowed(FileOp::OpenUpdate, name)) return kNoFile;
-  return open_regular(name, O_RDWR);
+  int fd = open_nonblocking(name, O_RDWR);
+  if (fd < 0) return kNoFile;
+  if (!is_regular_file(fd)) {
+    ::close(fd);
+    return kNoFile;
+  }
+  return fd;
 }
 
 std::int64_t read_file_at(FileHandle file, std::int64_t offset, void* buffer,
@@ -67,12 +71,6 @@ bool write_file_at(FileHandle file, std::int64_t offset, const void* buffer,
     done += static_cast<std::size_t>(n);
   }
   return true;
-}
-
-std::int64_t file_size(FileHandle file) {
-  struct stat st;
-  if (::fstat(static_cast<int>(file), &st) != 0) return -1;
-  return static_cast<std::int64_t>(st.st_size);
 }
 
 bool close_file(FileHandle file) {
