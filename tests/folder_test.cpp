@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/console.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "repair/repair.h"
 #include "repair/tally.h"
@@ -76,6 +77,23 @@ TEST_F(FolderPassTest, MixedFolder) {
   EXPECT_EQ(read_bytes("x.mg2"), broken);
   EXPECT_EQ(read_bytes("notes.txt"), broken);
   EXPECT_EQ(read_bytes("x.mg1.bak"), broken);
+}
+
+// A file deleted (by the game, or by hand) after the folder was listed and
+// before it is opened: reported, and the pass goes on.
+TEST_F(FolderPassTest, FileGoneBeforeItIsOpened) {
+  write_bytes("a.mg1", make_recording(100, 0, {20}));
+  write_bytes("b.mg1", make_recording(100, 0, {20}));
+  set_file_fault_hook([](FileOp op, const std::wstring& name) {
+    if (op == FileOp::OpenRead && name == L"a.mg1") std::filesystem::remove(name);
+    return true;
+  });
+  repair_folder();
+  set_file_fault_hook(nullptr);
+  EXPECT_EQ(output_, L"a.mg1 =>  cannot open file\nb.mg1 =>  repaired\n");
+  EXPECT_EQ(repair_tally.files_scanned, 2);
+  EXPECT_EQ(repair_tally.invalid_files, 1);
+  EXPECT_FALSE(fs::exists("a.mg1"));
 }
 
 TEST_F(FolderPassTest, EmptyFolderPrintsNothing) {

@@ -55,6 +55,11 @@ const ReaderCase kReaderCases[] = {
      L"ok"},
     {"unterminated_section", reg("[K\n\"V\"=\"x\"\n"), L"K", L"V", false, L""},
     {"trailing_backslash", reg("[K] 1\n\"V\"=\"x\\"), L"K", L"V", false, L""},
+    {"missing_closing_quote_then_good_line", reg("[K] 1\n\"V\"=\"x\n\"V\"=\"y\"\n"), L"K", L"V", true, L"y"},
+    {"missing_opening_quote", reg("[K] 1\n\"V\"=x\"\n"), L"K", L"V", false, L""},
+    {"invalid_escapes_stand_for_themselves", reg("[K] 1\n\"V\"=\"\\q\\x\\9\\xZ\"\n"), L"K", L"V", true, L"qx9xZ"},
+    {"hex_escape_past_16_bits", reg("[K] 1\n\"V\"=\"\\x263a5\"\n"), L"K", L"V", true, L"\x263a" L"5"},
+    {"truncated_file", reg("[K] 1\n\"V\"=\"C:\\\\Ga"), L"K", L"V", false, L""},
     {"long_value", reg("[K] 1\n\"V\"=\"" + std::string(10000, 'a') + "\"\n"), L"K", L"V", true,
      nullptr},
 };
