@@ -27,8 +27,10 @@ const wchar_t kUsage[] =
     L"  mg1repair          menu: find the game's save folder, repair, choose\n"
     L"                     another folder, exit\n"
     L"\n"
-    L"Exit status: 0, or 2 when FOLDER does not exist. What happened to each\n"
-    L"file is on its line.\n";
+    L"Each file gets a line: its name, \" => \" and OK, repaired, scan error\n"
+    L"(no body marker: not a valid recording), cannot open file or cannot\n"
+    L"write file. Exit status: 0, or 2 when the argument is neither a folder\n"
+    L"nor a file; nothing is changed then.\n";
 
 bool is_help_request(const std::wstring& arg) {
   return arg == L"--help" || arg == L"-h" || arg == L"/?";

@@ -12,12 +12,9 @@
 
 namespace {
 
-// The marker's bytes, for a whole comparison the compiler inlines.
-constexpr unsigned char kWholeMarker[kMarkerSize] = {0x03, 0x00, 0x00, 0x00,
-                                                     0xF4, 0x01, 0x00, 0x00};
-
+// is_body_marker, inlined into each kernel.
 inline bool whole_marker_at(const unsigned char* p) {
-  return std::memcmp(p, kWholeMarker, kMarkerSize) == 0;
+  return std::memcmp(p, kBodyMarker, kMarkerSize) == 0;
 }
 
 // The search looks at 64 positions a round. A round needs the 7 bytes after
@@ -36,7 +33,7 @@ constexpr std::size_t kFailureWindow = 4096;
 
 inline std::size_t first_wrong_byte(const unsigned char* p) {
   std::size_t k = 0;
-  while (k < kMarkerSize && p[k] == kWholeMarker[k]) ++k;
+  while (k < kMarkerSize && p[k] == kBodyMarker[k]) ++k;
   return k;
 }
 

@@ -16,9 +16,6 @@
 #include <emmintrin.h>  // SSE2: _mm_cmpeq_epi8, _mm_movemask_epi8
 #endif
 
-const unsigned char kBodyMarker[kMarkerSize] = {0x03, 0x00, 0x00, 0x00,
-                                                0xF4, 0x01, 0x00, 0x00};
-
 bool is_body_marker(const unsigned char* p) {
   return std::memcmp(p, kBodyMarker, kMarkerSize) == 0;
 }
@@ -39,7 +36,7 @@ namespace {
 inline std::uint64_t candidates_sse2(const unsigned char* p, std::size_t third) {
   const __m128i first = _mm_set1_epi8(0x03);
   const __m128i fifth = _mm_set1_epi8(static_cast<char>(0xF4));
-  const __m128i other = _mm_set1_epi8(static_cast<char>(kWholeMarker[third]));
+  const __m128i other = _mm_set1_epi8(static_cast<char>(kBodyMarker[third]));
   std::uint64_t mask = 0;
   for (int k = 0; k < 64; k += 16) {
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));

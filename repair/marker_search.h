@@ -5,7 +5,8 @@
 #include <cstddef>
 
 constexpr std::size_t kMarkerSize = 8;
-extern const unsigned char kBodyMarker[kMarkerSize];
+inline constexpr unsigned char kBodyMarker[kMarkerSize] = {0x03, 0x00, 0x00, 0x00,
+                                                           0xF4, 0x01, 0x00, 0x00};
 
 // True if the 8 bytes at `p` are the body marker.
 bool is_body_marker(const unsigned char* p);

@@ -10,7 +10,7 @@ namespace {
 inline std::uint64_t candidates_avx2(const unsigned char* p, std::size_t third) {
   const __m256i first = _mm256_set1_epi8(0x03);
   const __m256i fifth = _mm256_set1_epi8(static_cast<char>(0xF4));
-  const __m256i other = _mm256_set1_epi8(static_cast<char>(kWholeMarker[third]));
+  const __m256i other = _mm256_set1_epi8(static_cast<char>(kBodyMarker[third]));
   auto hits = [&](std::size_t k) {
     __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + k));
     __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + k + 4));

@@ -19,7 +19,6 @@ constexpr std::size_t kMaxPieceSize = 4 * 65536;
 // Bytes kept from the end of one piece in front of the next, so that a
 // marker straddling two pieces is still seen whole.
 constexpr std::size_t kCarry = kMarkerSize - 1;
-constexpr std::size_t kHeadroom = 64;
 // The field is 4 bytes wide: a marker at or below this offset can be stored.
 constexpr std::uint64_t kMaxBodyOffset = 0xFFFFFFFFu;
 // A marker below this offset overlaps the field itself; writing its offset
@@ -48,12 +47,10 @@ constexpr std::int64_t kScanReadError = -2;
 // Finds the lowest marker at an offset from kFirstUsableOffset up to
 // kMaxBodyOffset.
 std::int64_t scan_for_marker(FileHandle file) {
-  // Pieces are read to an aligned address (the kernel copies fastest
-  // there), with the bytes carried over from the previous piece just in
-  // front of it.
-  std::unique_ptr<unsigned char[]> buffer(new unsigned char[kHeadroom + kMaxPieceSize + 64]);
-  unsigned char* piece = buffer.get() + kHeadroom;
-  piece += (64 - reinterpret_cast<std::uintptr_t>(piece) % 64) % 64;
+  // Each piece is read in just after the bytes carried over from the one
+  // before, so that only those few bytes are ever moved.
+  std::unique_ptr<unsigned char[]> buffer(new unsigned char[kCarry + kMaxPieceSize]);
+  unsigned char* piece = buffer.get() + kCarry;
   std::size_t kept = 0;        // bytes carried over, just before `piece`
   std::int64_t next_read = 0;  // file offset of piece[0]
   std::size_t piece_size = kPieceSize;
@@ -113,7 +110,7 @@ const wchar_t* outcome_message(RepairOutcome outcome) {
   return L" cannot open file\n";
 }
 
-RepairOutcome repair_recording(const std::wstring& name, std::uint32_t* body_offset) {
+RepairOutcome repair_recording(const std::wstring& name) {
   FileHandle file = open_file_for_reading(name);
   if (file == kNoFile) return RepairOutcome::CannotOpen;
 
@@ -126,7 +123,6 @@ RepairOutcome repair_recording(const std::wstring& name, std::uint32_t* body_off
   std::uint32_t current = got == 4 ? read_le32(field) : 0;
   if (current != 0 && marker_at(file, current)) {
     close_file(file);
-    if (body_offset != nullptr) *body_offset = current;
     return RepairOutcome::Ok;
   }
 
@@ -136,7 +132,6 @@ RepairOutcome repair_recording(const std::wstring& name, std::uint32_t* body_off
   if (found == kScanReadError) return RepairOutcome::CannotOpen;
   if (found == kScanNoMarker) return RepairOutcome::ScanError;
   if (!write_body_offset(name, found)) return RepairOutcome::CannotWrite;
-  if (body_offset != nullptr) *body_offset = static_cast<std::uint32_t>(found);
   return RepairOutcome::Repaired;
 }
 

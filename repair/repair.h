@@ -7,7 +7,6 @@
 // bytes. Nothing else in a file is ever changed.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 enum class RepairOutcome {
@@ -22,10 +21,8 @@ enum class RepairOutcome {
 const wchar_t* outcome_message(RepairOutcome outcome);
 
 // Checks one file, named relative to the current folder, and repairs it if
-// needed. Prints nothing and counts nothing. When `body_offset` is given it
-// receives the offset the field holds afterwards (for Ok and Repaired).
-RepairOutcome repair_recording(const std::wstring& name,
-                               std::uint32_t* body_offset = nullptr);
+// needed. Prints nothing and counts nothing.
+RepairOutcome repair_recording(const std::wstring& name);
 
 // repair_recording, then the outcome's message on standard output and its
 // count in repair_tally.

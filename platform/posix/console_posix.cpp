@@ -83,6 +83,13 @@ int console_read_key() {
   terminal_changed = 1;
   ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
   int key = read_byte();
+  // One keypress can send several bytes (an arrow key's escape sequence, a
+  // letter outside ASCII): take them all, so that it counts as one key.
+  raw.c_cc[VMIN] = 0;
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+  unsigned char rest[16];
+  while (::read(STDIN_FILENO, rest, sizeof rest) > 0) {
+  }
   restore_terminal();
   // Ctrl-D on an empty line has no special meaning here; treat it as the
   // end of input, like a closed pipe.

@@ -82,7 +82,11 @@ int console_read_key() {
   console_flush();
   if (is_console(GetStdHandle(STD_INPUT_HANDLE))) {
     wint_t key = _getwch();
-    return key == WEOF ? -1 : static_cast<int>(key);
+    if (key == WEOF) return -1;
+    // API oddity: arrow and function keys come as 0 or 0xE0 followed by a
+    // second code. Take both, so that one keypress counts as one key.
+    if (key == 0 || key == 0xE0) _getwch();
+    return static_cast<int>(key);
   }
   // Redirected input: one byte, so that scripts can drive the menu.
   unsigned char c = 0;
