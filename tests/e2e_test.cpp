@@ -292,6 +292,12 @@ const std::string kBanner = "Drakmoor Recorded Games Repairer v2.0\n";
 const std::string kNotFound = "\nSaveGame path: NOT FOUND. You must specify it manually";
 const std::string kMenu = "    1: Repair\n    2: Set SaveGame folder\n    3: Exit\n>";
 
+// Item 1's output over a folder holding one recording, b.mg1.
+std::string repair_of_b(const char* outcome, int repaired) {
+  return "Repairing files...\nb.mg1 =>  " + std::string(outcome) + "\n\n1 files scanned\n" +
+         std::to_string(repaired) + " recordings repaired\n0 files are not valid recordings\n";
+}
+
 // Interactive output as the build under test writes it: UTF-16LE text with
 // CR LF on Windows (the mode switches to UTF-16), the text itself on Linux.
 std::string session(const std::string& text) {
@@ -346,13 +352,8 @@ TEST_F(InteractiveTest, RepairTwiceCountsEachPassAlone) {
                                {"WINEPREFIX=" + (root_ / "no-prefix").string()});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
-            session(kBanner + kNotFound + kMenu + "\n" +
-                    "Repairing files...\nb.mg1 =>  repaired\n"
-                    "\n1 files scanned\n1 recordings repaired\n0 files are not valid recordings\n" +
-                    kNotFound + kMenu + "\n" +
-                    "Repairing files...\nb.mg1 =>  OK\n"
-                    "\n1 files scanned\n0 recordings repaired\n0 files are not valid recordings\n" +
-                    kNotFound + kMenu + "\n"));
+            session(kBanner + kNotFound + kMenu + "\n" + repair_of_b("repaired", 1) + kNotFound +
+                    kMenu + "\n" + repair_of_b("OK", 0) + kNotFound + kMenu + "\n"));
   EXPECT_EQ(read_bytes(root_ / "b.mg1"), with_field(broken, 300));
 }
 
@@ -364,10 +365,7 @@ TEST_F(InteractiveTest, InputEndingWithoutExitEndsAtOnce) {
   EXPECT_EQ(none.out, session(kBanner + kNotFound + kMenu + "\n"));
   ProgramRun one = run_menu("1", root_);
   EXPECT_EQ(one.status, 0);
-  EXPECT_EQ(one.out, session(kBanner + kNotFound + kMenu + "\n" +
-                             "Repairing files...\nb.mg1 =>  repaired\n"
-                             "\n1 files scanned\n1 recordings repaired\n0 files are not valid "
-                             "recordings\n" +
+  EXPECT_EQ(one.out, session(kBanner + kNotFound + kMenu + "\n" + repair_of_b("repaired", 1) +
                              kNotFound + kMenu + "\n"));
 }
 

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cwchar>
+#include <cwctype>
 
 namespace {
 
@@ -68,3 +69,12 @@ std::wstring from_native(const std::string& bytes) {
 std::string to_native(const std::wstring& text) { return encode(text, true); }
 
 std::string to_display(const std::wstring& text) { return encode(text, false); }
+
+bool same_ignoring_case(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
+      return false;
+  }
+  return true;
+}

@@ -11,3 +11,6 @@
 std::wstring from_native(const std::string& bytes);
 std::string to_native(const std::wstring& text);
 std::string to_display(const std::wstring& text);
+
+// Text equality as Windows compares names: letters without regard to case.
+bool same_ignoring_case(const std::wstring& a, const std::wstring& b);

@@ -16,15 +16,6 @@ bool exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-bool same_ignoring_case(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 // The entry of `dir` named `name`, exactly or else without regard to case.
 bool find_entry(const std::string& dir, const std::wstring& name, std::string* found) {
   std::string exact = to_native(name);

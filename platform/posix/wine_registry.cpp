@@ -1,18 +1,9 @@
 // POSIX build: see wine_registry.h.
 #include "platform/posix/wine_registry.h"
 
-#include <cwctype>
+#include "platform/posix/native_text.h"
 
 namespace {
-
-bool same_ignoring_case(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';

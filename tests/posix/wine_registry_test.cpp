@@ -117,66 +117,73 @@ class WinePrefixTest : public ScratchFolder {
   void write_reg(const char* file, const std::string& body) {
     std::ofstream(prefix_ / file) << kHeader << body;
   }
-  static std::string game_key(const char* key, const char* game_path) {
-    return std::string("[") + key + "] 1700000000\n#time=1d\n\"Game Path\"=\"" + game_path +
-           "\"\n\"Version\"=dword:00000001\n\n";
-  }
   fs::path drive_c(const char* rest) { return prefix_ / "drive_c" / rest; }
   fs::path prefix_;
   bool had_prefix_ = false;
   std::string old_prefix_;
 };
 
-TEST_F(WinePrefixTest, ValueOnlyUnderLocation2) {
-  write_reg("system.reg", game_key(kKey2, "C:\\\\Games\\\\Drakmoor"));
-  write_reg("user.reg", game_key(kKey3, "C:\\\\Games\\\\Other"));
-  std::wstring save_path;
-  ASSERT_TRUE(locate_save_folder(&save_path));
-  EXPECT_TRUE(fs::equivalent(save_path, drive_c("Games/Drakmoor/SaveGame")));
-  EXPECT_TRUE(fs::equivalent(fs::current_path(), drive_c("Games/Drakmoor/SaveGame")));
+std::string game_key(const char* key, const std::string& game_path) {
+  return std::string("[") + key + "] 1700000000\n#time=1d\n\"Game Path\"=\"" + game_path +
+         "\"\n\"Version\"=dword:00000001\n\n";
 }
 
-TEST_F(WinePrefixTest, KeyWithoutValueAtLocation1ThenLocation3) {
-  write_reg("system.reg", std::string("[") + kKey1 + "] 1\n\"Installed\"=\"yes\"\n");
-  write_reg("user.reg", game_key(kKey3, "C:\\\\Games\\\\Drakmoor") +
-                            game_key(kKey4, "C:\\\\Games\\\\Other"));
+const std::string kLongName(251, 'a');
+
+// The game's registry locations as a player's prefix may have them; where the
+// program must end up (relative to the scratch folder; it starts in
+// "start").
+struct LocateCase {
+  const char* name;
+  std::string system_reg;
+  std::string user_reg;
+  std::string ends_in;
+};
+
+const LocateCase kLocateCases[] = {
+    {"value_only_under_location_2", game_key(kKey2, "C:\\\\Games\\\\Drakmoor"),
+     game_key(kKey3, "C:\\\\Games\\\\Other"), "prefix/drive_c/Games/Drakmoor/SaveGame"},
+    {"key_without_value_at_1_then_location_3",
+     std::string("[") + kKey1 + "] 1\n\"Installed\"=\"yes\"\n",
+     game_key(kKey3, "C:\\\\Games\\\\Drakmoor") + game_key(kKey4, "C:\\\\Games\\\\Other"),
+     "prefix/drive_c/Games/Drakmoor/SaveGame"},
+    {"current_user_only_at_location_4", "", game_key(kKey4, "C:\\\\Games\\\\Drakmoor"),
+     "prefix/drive_c/Games/Drakmoor/SaveGame"},
+    {"folder_without_savegame", game_key(kKey1, "C:\\\\Games\\\\Other"), "",
+     "prefix/drive_c/Games/Other"},
+    {"case_differs_from_the_disk", game_key(kKey1, "c:\\\\GAMES\\\\drakMOOR\\\\"), "",
+     "prefix/drive_c/Games/Drakmoor/SaveGame"},
+    // The lookup succeeds; entering fails, and the program stays where it is.
+    {"path_that_no_longer_exists", game_key(kKey1, "C:\\\\Games\\\\Uninstalled"), "", "start"},
+    // 261 characters leave no room for the terminating zero: skipped.
+    {"value_too_long_is_skipped",
+     game_key(kKey1, "C:\\\\Games\\\\" + kLongName + "a") + game_key(kKey2, "C:\\\\Games\\\\Other"), "",
+     "prefix/drive_c/Games/Other"},
+    {"value_of_260_characters_fits", game_key(kKey1, "C:\\\\Games\\\\" + kLongName), "",
+     "prefix/drive_c/Games/" + kLongName},
+    // Damaged registry files are read as far as they are sound.
+    {"damaged_machine_file_then_user_file", "[Software\\\\Tollbrook\n\"Game Path\"=\"C:\\\\Ga",
+     game_key(kKey3, "C:\\\\Games\\\\Drakmoor"), "prefix/drive_c/Games/Drakmoor/SaveGame"},
+};
+
+class LocateCaseTest : public WinePrefixTest, public ::testing::WithParamInterface<LocateCase> {};
+
+TEST_P(LocateCaseTest, EntersTheSaveFolder) {
+  const LocateCase& c = GetParam();
+  fs::create_directories(drive_c("Games") / kLongName);
+  if (!c.system_reg.empty()) write_reg("system.reg", c.system_reg);
+  if (!c.user_reg.empty()) write_reg("user.reg", c.user_reg);
   std::wstring save_path;
   ASSERT_TRUE(locate_save_folder(&save_path));
-  EXPECT_TRUE(fs::equivalent(save_path, drive_c("Games/Drakmoor/SaveGame")));
+  EXPECT_TRUE(fs::equivalent(save_path, folder_ / c.ends_in)) << fs::path(save_path);
+  EXPECT_TRUE(fs::equivalent(fs::current_path(), folder_ / c.ends_in));
 }
 
-TEST_F(WinePrefixTest, CurrentUserOnlyAtLocation4) {
-  write_reg("user.reg", game_key(kKey4, "C:\\\\Games\\\\Drakmoor"));
-  std::wstring save_path;
-  ASSERT_TRUE(locate_save_folder(&save_path));
-  EXPECT_TRUE(fs::equivalent(save_path, drive_c("Games/Drakmoor/SaveGame")));
-}
-
-TEST_F(WinePrefixTest, FolderWithoutSaveGame) {
-  write_reg("system.reg", game_key(kKey1, "C:\\\\Games\\\\Other"));
-  std::wstring save_path;
-  ASSERT_TRUE(locate_save_folder(&save_path));
-  EXPECT_TRUE(fs::equivalent(save_path, drive_c("Games/Other")));
-}
-
-TEST_F(WinePrefixTest, CaseOfTheWindowsPathDiffersFromTheDisk) {
-  write_reg("system.reg", game_key(kKey1, "c:\\\\GAMES\\\\drakMOOR\\\\"));
-  std::wstring save_path;
-  ASSERT_TRUE(locate_save_folder(&save_path));
-  EXPECT_TRUE(fs::equivalent(save_path, drive_c("Games/Drakmoor/SaveGame")));
-}
-
-TEST_F(WinePrefixTest, PathThatNoLongerExists) {
-  write_reg("system.reg", game_key(kKey1, "C:\\\\Games\\\\Uninstalled"));
-  std::wstring save_path;
-  ASSERT_TRUE(locate_save_folder(&save_path));  // the lookup itself succeeded
-  EXPECT_TRUE(fs::equivalent(save_path, folder_ / "start"));
-  EXPECT_TRUE(fs::equivalent(fs::current_path(), folder_ / "start"));
-}
+INSTANTIATE_TEST_SUITE_P(Prefixes, LocateCaseTest, ::testing::ValuesIn(kLocateCases), CaseName());
 
 TEST_F(WinePrefixTest, UnixPathValue) {
   std::string unix_path = drive_c("Games/Drakmoor").string();
-  write_reg("system.reg", game_key(kKey1, unix_path.c_str()));
+  write_reg("system.reg", game_key(kKey1, unix_path));
   std::wstring save_path;
   ASSERT_TRUE(locate_save_folder(&save_path));
   EXPECT_TRUE(fs::equivalent(save_path, drive_c("Games/Drakmoor/SaveGame")));
@@ -194,26 +201,6 @@ TEST_F(WinePrefixTest, MissingPrefixIsNotFound) {
   setenv("WINEPREFIX", (folder_ / "no-prefix").c_str(), 1);
   std::wstring save_path;
   EXPECT_FALSE(locate_save_folder(&save_path));
-}
-
-TEST_F(WinePrefixTest, ValueTooLongForThePathBufferIsSkipped) {
-  // 261 characters leave no room for the terminating zero.
-  std::string too_long = "C:\\\\Games\\\\" + std::string(252, 'a');
-  write_reg("system.reg", game_key(kKey1, too_long.c_str()) +
-                              game_key(kKey2, "C:\\\\Games\\\\Other"));
-  std::wstring save_path;
-  ASSERT_TRUE(locate_save_folder(&save_path));
-  EXPECT_TRUE(fs::equivalent(save_path, drive_c("Games/Other")));
-}
-
-TEST_F(WinePrefixTest, ValueOf260CharactersFits) {
-  std::string name(251, 'a');
-  fs::create_directories(drive_c("Games") / name);
-  std::string longest = "C:\\\\Games\\\\" + name;  // 260 characters
-  write_reg("system.reg", game_key(kKey1, longest.c_str()));
-  std::wstring save_path;
-  ASSERT_TRUE(locate_save_folder(&save_path));
-  EXPECT_TRUE(fs::equivalent(save_path, drive_c("Games") / name));
 }
 
 TEST_F(WinePrefixTest, ResolvesDriveLetters) {
