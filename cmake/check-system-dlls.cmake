@@ -1,0 +1,17 @@
+cmake_minimum_required(VERSION 3.21)
+# Fails unless the program imports only DLLs that every Windows has, so that
+# it starts with nothing beside it. Run as: cmake -DOBJDUMP=... -DPROGRAM=... -P
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${PROGRAM} failed")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+set(system_dlls kernel32.dll user32.dll msvcrt.dll shell32.dll ole32.dll advapi32.dll)
+foreach(line IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(TOLOWER "${dll}" dll)
+  message(STATUS "imports ${dll}")
+  if(NOT dll IN_LIST system_dlls)
+    message(FATAL_ERROR "${PROGRAM} needs ${dll}, which a bare Windows does not have")
+  endif()
+endforeach()
