@@ -20,24 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FaultTest : public ::testing::Test {
+class FaultTest : public ProgramTest {
  protected:
   void SetUp() override {
     if (testing_windows_build()) GTEST_SKIP() << "Unix faults";
-    std::string pattern = (fs::temp_directory_path() / "mg1fault-XXXXXX").string();
-    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
-    root_ = pattern;
-    fs::permissions(root_, fs::perms::all);
-  }
-  void TearDown() override {
-    if (root_.empty()) return;
-    for (auto& entry : fs::recursive_directory_iterator(root_, fs::directory_options::skip_permission_denied)) {
-      std::error_code ignored;
-      if (!entry.is_symlink()) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    }
-    std::error_code ignored;
-    fs::permissions(root_ / "locked", fs::perms::all, ignored);
-    fs::remove_all(root_);
+    ProgramTest::SetUp();
   }
   // The program as an ordinary user: root would read and write anything.
   // It runs from a copy here, since the build folder may be closed to others.
@@ -51,7 +38,6 @@ class FaultTest : public ::testing::Test {
     command.push_back(copy.string());
     return run_process(command, args, root_.string());
   }
-  fs::path root_;
 };
 
 TEST_F(FaultTest, FolderThatCannotBeListed) {
@@ -144,15 +130,25 @@ TEST_F(FaultTest, KilledDuringAPass) {
   int interrupted_mid_pass = 0;
   for (int round = 0; round < 20; ++round) {
     for (int i = 0; i < kFiles; ++i) write_bytes(path(i), originals[static_cast<std::size_t>(i)]);
+    // Kill once the pass is under way (its first lines have come out), at
+    // a random moment after that.
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
     pid_t pid = fork();
     if (pid == 0) {
-      freopen("/dev/null", "w", stdout);
+      dup2(out[1], 1);
+      close(out[0]);
+      close(out[1]);
       execv(argv[0], argv.data());
       _exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 20000));
+    close(out[1]);
+    char first;
+    ASSERT_EQ(read(out[0], &first, 1), 1);
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 5000));
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
+    close(out[0]);
     int repaired = 0;
     for (int i = 0; i < kFiles; ++i) {
       Bytes now = read_bytes(path(i));
@@ -164,6 +160,7 @@ TEST_F(FaultTest, KilledDuringAPass) {
     if (repaired > 0 && repaired < kFiles) ++interrupted_mid_pass;
   }
   EXPECT_GT(interrupted_mid_pass, 0) << "no kill landed in the middle of a pass";
+  std::cout << interrupted_mid_pass << " of 20 kills landed in the middle of a pass\n";
   ProgramRun rest = run_program({"."}, root_.string());
   EXPECT_EQ(rest.status, 0);
   for (int i = 0; i < kFiles; ++i)

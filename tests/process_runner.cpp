@@ -120,3 +120,36 @@ ProgramRun run_process(const std::vector<std::string>& command,
   run.peak_memory_kb = usage.ru_maxrss;
   return run;
 }
+
+std::string lines(const std::string& text) {
+  if (!testing_windows_build()) return text;
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+void ProgramTest::SetUp() {
+  namespace fs = std::filesystem;
+  const char* program = std::getenv("MG1_PROGRAM");
+  if (testing_windows_build() && !fs::exists(program))
+    GTEST_SKIP() << program << " is not built: run the windows preset first";
+  std::string pattern = (fs::temp_directory_path() / "mg1e2e-XXXXXX").string();
+  ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
+  root_ = pattern;
+  fs::permissions(root_, fs::perms::all);
+}
+
+void ProgramTest::TearDown() {
+  namespace fs = std::filesystem;
+  if (root_.empty()) return;
+  // Give back what a test took away, so that everything can be removed.
+  std::error_code ignored;
+  for (fs::recursive_directory_iterator it(root_, fs::directory_options::skip_permission_denied, ignored), end;
+       it != end; it.increment(ignored)) {
+    if (!it->is_symlink()) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(root_, ignored);
+}

@@ -3,6 +3,9 @@
 // from here through Wine.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -33,3 +36,16 @@ ProgramRun run_program(const std::vector<std::string>& args, const std::string& 
 
 // True when the program under test is the Windows build.
 bool testing_windows_build();
+
+// `text` with its line ends as the build under test writes them: CR LF on
+// Windows.
+std::string lines(const std::string& text);
+
+// A scratch folder per test, root_, open to every user; skips the test when
+// the Windows program under test has not been built.
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  std::filesystem::path root_;
+};
