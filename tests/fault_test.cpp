@@ -115,8 +115,8 @@ TEST_F(FaultTest, KilledDuringAPass) {
   std::vector<Bytes> originals;
   std::vector<std::uint32_t> markers;
   for (int i = 0; i < kFiles; ++i) {
-    std::uint32_t at = 4 + rng() % 60000;
-    originals.push_back(make_recording(65536, 0, {at}, static_cast<unsigned char>(rng())));
+    std::uint32_t at = 4 + rng() % 16000;
+    originals.push_back(make_recording(16384, 0, {at}, static_cast<unsigned char>(rng())));
     markers.push_back(at);
   }
   auto path = [&](int i) { return root_ / ("r" + std::to_string(1000 + i) + ".mg1"); };
