@@ -21,9 +21,11 @@ FileHandle open_file_for_reading(const std::wstring& name);
 // True if the open file is a regular file.
 bool is_regular_file(FileHandle file);
 
-// Opens an existing regular file for reading and writing in place. It never
-// creates or truncates. kNoFile when the file is missing, read-only, held
-// open by another program without write sharing, or not a regular file.
+// Opens an existing file for reading and writing in place, without blocking,
+// like open_file_for_reading. It never creates or truncates. kNoFile when the
+// file is missing, read-only, or held open by another program without write
+// sharing. The caller reads back what it means to overwrite before writing,
+// which a file replaced by a pipe or device in the meantime fails.
 FileHandle open_file_for_update(const std::wstring& name);
 
 // Reads up to `size` bytes at `offset`. Returns the number read, which is

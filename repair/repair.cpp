@@ -13,7 +13,8 @@
 namespace {
 
 // The scan's first read is this size, so a recording whose body starts early
-// costs one read; later reads are larger. Memory never grows with the file.
+// costs one read; later reads grow up to kMaxPieceSize. Memory never grows
+// with the file.
 constexpr std::size_t kPieceSize = 65536;
 constexpr std::size_t kMaxPieceSize = 4 * 65536;
 // Bytes kept from the end of one piece in front of the next, so that a
@@ -78,8 +79,11 @@ std::int64_t scan_for_marker(FileHandle file) {
     // Every later marker would start past what the field can hold.
     if (static_cast<std::uint64_t>(next_read) - kept > kMaxBodyOffset) return kScanNoMarker;
     // Past the first piece the body is not near the start: read more at a
-    // time, for fewer system calls.
-    piece_size = kMaxPieceSize;
+    // time, for fewer system calls, growing with what has been read so far
+    // so that a body just past the start is not overshot by much.
+    piece_size = static_cast<std::size_t>(next_read) < kMaxPieceSize
+                     ? static_cast<std::size_t>(next_read)
+                     : kMaxPieceSize;
   }
 }
 

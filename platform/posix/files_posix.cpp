@@ -33,12 +33,7 @@ bool is_regular_file(FileHandle file) {
 FileHandle open_file_for_update(const std::wstring& name) {
   if (!file_op_allowed(FileOp::OpenUpdate, name)) return kNoFile;
   int fd = open_nonblocking(name, O_RDWR);
-  if (fd < 0) return kNoFile;
-  if (!is_regular_file(fd)) {
-    ::close(fd);
-    return kNoFile;
-  }
-  return fd;
+  return fd < 0 ? kNoFile : fd;
 }
 
 std::int64_t read_file_at(FileHandle file, std::int64_t offset, void* buffer,
