@@ -55,8 +55,11 @@ std::size_t search_rounds(const unsigned char* data, std::size_t size, std::size
       ++failed;
       last_wrong = first_wrong_byte(data + at);
     }
-    if (i + kRound >= window_end) {
-      if (failed > kFailedCandidateLimit) third = last_wrong;
+    if (failed > kFailedCandidateLimit) {
+      third = last_wrong;
+      failed = 0;
+      window_end = i + kRound + kFailureWindow;
+    } else if (i + kRound >= window_end) {
       failed = 0;
       window_end += kFailureWindow;
     }
