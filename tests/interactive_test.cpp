@@ -1,6 +1,14 @@
 // The interactive mode of the built program, driven through a pipe as a
 // script would drive it: exact output bytes, on both builds.
+#include <poll.h>
+#include <pty.h>  // forkpty
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -205,6 +213,58 @@ TEST_F(InteractiveTest, WindowsRegistryLocations) {
   ASSERT_EQ(reg({"add", key1, "/v", "Game Path", "/d", windows_path(root_ / "gone"), "/f"}), 0);
   EXPECT_EQ(menu(root_ / "start"), session(kBanner + status_line(root_ / "start") + kMenu + "\n"));
   clear();
+}
+
+// A real terminal: keys are taken one at a time without Enter and without
+// echo, and the terminal is given back as it was, even on Ctrl-C.
+TEST_F(InteractiveTest, TerminalKeysAndCtrlC) {
+  if (testing_windows_build()) GTEST_SKIP() << "a Unix terminal";
+  std::string program = program_command().back();
+  std::string prefix = "WINEPREFIX=" + (root_ / "no-prefix").string();
+  int terminal = -1;
+  pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(root_.c_str()) != 0) _exit(126);
+    putenv(&prefix[0]);
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string screen;
+  // Reads what the program shows until `text` has appeared, for at most 10 s.
+  auto wait_for = [&](const std::string& text) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (screen.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+      pollfd p = {terminal, POLLIN, 0};
+      if (poll(&p, 1, 100) > 0) {
+        char buf[4096];
+        ssize_t n = read(terminal, buf, sizeof buf);
+        if (n <= 0) break;
+        screen.append(buf, static_cast<std::size_t>(n));
+      }
+    }
+    return screen.find(text) != std::string::npos;
+  };
+  termios before{};
+  ASSERT_EQ(tcgetattr(terminal, &before), 0);
+  ASSERT_TRUE(wait_for("3: Exit\r\n>")) << screen;
+  termios waiting{};
+  tcgetattr(terminal, &waiting);
+  EXPECT_EQ(waiting.c_lflag & (ICANON | ECHO), 0u) << "waiting for a key in line mode or with echo";
+  ASSERT_EQ(write(terminal, "x", 1), 1);  // no Enter
+  ASSERT_TRUE(wait_for("Invalid selection")) << screen;
+  EXPECT_NE(screen.find(">\r\nInvalid selection\r\n"), std::string::npos) << "the key was echoed: " << screen;
+  ASSERT_TRUE(wait_for("Invalid selection\r\n\r\nSaveGame path: NOT FOUND. You must specify it manually"
+                       "    1: Repair\r\n    2: Set SaveGame folder\r\n    3: Exit\r\n>"))
+      << screen;
+  ASSERT_EQ(write(terminal, "\x03", 1), 1);  // Ctrl-C
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  termios after{};
+  ASSERT_EQ(tcgetattr(terminal, &after), 0);
+  EXPECT_EQ(after.c_lflag & (ICANON | ECHO), before.c_lflag & (ICANON | ECHO));
+  close(terminal);
 }
 
 }  // namespace
