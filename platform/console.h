@@ -24,9 +24,6 @@ void console_use_utf16();
 // when no key can be read at all (end of input, no console).
 int console_read_key();
 
-// Reads one line of typed text, echoed as typed. False at end of input.
-bool console_read_line(std::wstring* line);
-
 // How many processes share this process's console window, itself included:
 // 1 when Windows opened the window for this program alone (as for a program
 // started from Explorer), 0 without a console window. Always 0 on POSIX.

@@ -9,6 +9,7 @@
 
 #include "platform/console.h"
 #include "platform/console_output.h"
+#include "platform/posix/console_line.h"
 #include "platform/posix/native_text.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // title is the prompt; the typed line is the chosen folder.
 #include "platform/console.h"
 #include "platform/folder_dialog.h"
+#include "platform/posix/console_line.h"
 
 bool show_folder_dialog(const std::wstring& title, DialogCallback callback, std::intptr_t data,
                         std::wstring* chosen) {

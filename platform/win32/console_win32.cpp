@@ -93,26 +93,6 @@ int console_read_key() {
   return _read(0, &c, 1) == 1 ? c : -1;
 }
 
-bool console_read_line(std::wstring* line) {
-  console_flush();
-  std::string bytes;
-  unsigned char c = 0;
-  int n = _read(0, &c, 1);
-  if (n != 1) return false;
-  while (n == 1 && c != '\n') {
-    bytes += static_cast<char>(c);
-    n = _read(0, &c, 1);
-  }
-  if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
-  int wide = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                 nullptr, 0);
-  line->assign(static_cast<std::size_t>(wide), L'\0');
-  if (wide > 0)
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &(*line)[0],
-                        wide);
-  return true;
-}
-
 int console_process_count() {
   DWORD processes[2];
   return static_cast<int>(GetConsoleProcessList(processes, 2));
