@@ -73,9 +73,10 @@ void console_flush() { std::fflush(stdout); }
 void console_use_utf16() {}
 
 int console_read_key() {
-  console_flush();
-  if (!::isatty(STDIN_FILENO) || ::tcgetattr(STDIN_FILENO, &saved_terminal) != 0)
+  if (!::isatty(STDIN_FILENO) || ::tcgetattr(STDIN_FILENO, &saved_terminal) != 0) {
+    console_flush();
     return read_byte();
+  }
   install_terminal_guard();
   termios raw = saved_terminal;
   raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
@@ -83,6 +84,9 @@ int console_read_key() {
   raw.c_cc[VTIME] = 0;
   terminal_changed = 1;
   ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+  // The prompt goes out only once keys are taken raw, so a key pressed the
+  // moment the prompt shows is neither echoed nor held back for Enter.
+  console_flush();
   int key = read_byte();
   // One keypress can send several bytes (an arrow key's escape sequence, a
   // letter outside ASCII): take them all, so that it counts as one key.
