@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "repair/marker_kernels.h"
 #include "repair/marker_search.h"
 
 namespace {
@@ -37,12 +38,12 @@ inline std::size_t first_wrong_byte(const unsigned char* p) {
   return k;
 }
 
-// The search over rounds. `candidates(p, third)` returns the mask of the 64
+// The whole search: rounds while a whole round fits, then the last few
+// positions one by one. `candidates(p, third)` returns the mask of the 64
 // positions at p (bit i: position p + i) that hold the marker's bytes 0, 4
-// and `third`. Stops with kNoMarker where fewer than kRoundBytes are left,
-// and says where in *stopped_at.
+// and `third`.
 template <std::uint64_t (*candidates)(const unsigned char*, std::size_t)>
-std::size_t search_rounds(const unsigned char* data, std::size_t size, std::size_t* stopped_at) {
+std::size_t search_rounds(const unsigned char* data, std::size_t size) {
   std::size_t third = kFirstThirdByte;
   std::size_t last_wrong = third;
   int failed = 0;
@@ -64,8 +65,7 @@ std::size_t search_rounds(const unsigned char* data, std::size_t size, std::size
       window_end += kFailureWindow;
     }
   }
-  *stopped_at = i;
-  return kNoMarker;
+  return find_marker_bytewise(data, i, size);
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "repair/marker_kernels.h"
 #include "repair/marker_rounds.h"
 
 #if defined(__SSE2__)
@@ -50,13 +49,10 @@ inline std::uint64_t candidates_sse2(const unsigned char* p, std::size_t third) 
 }
 
 std::size_t find_marker_sse2(const unsigned char* data, std::size_t size) {
-  std::size_t stopped_at = 0;
-  std::size_t found = search_rounds<candidates_sse2>(data, size, &stopped_at);
-  return found != kNoMarker ? found : find_marker_bytewise(data, stopped_at, size);
+  return search_rounds<candidates_sse2>(data, size);
 }
 
 #endif
-
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 // find_marker calls into it only on processors that have it.
 #include <immintrin.h>  // AVX2
 
-#include "repair/marker_kernels.h"
 #include "repair/marker_rounds.h"
 
 namespace {
@@ -28,8 +27,5 @@ inline std::uint64_t candidates_avx2(const unsigned char* p, std::size_t third) 
 }  // namespace
 
 std::size_t find_marker_avx2(const unsigned char* data, std::size_t size) {
-  std::size_t stopped_at = 0;
-  std::size_t found = search_rounds<candidates_avx2>(data, size, &stopped_at);
-  return found != kNoMarker ? found : find_marker_bytewise(data, stopped_at, size);
+  return search_rounds<candidates_avx2>(data, size);
 }
-
