@@ -58,11 +58,16 @@ class InteractiveTest : public ProgramTest {
     env.push_back("WINEPREFIX=" + (root_ / "no-prefix").string());
     return run_program({}, cwd.string(), keys, env);
   }
+  // Writes a recording whose field is 0 and whose body is at 300.
+  Bytes write_broken(const fs::path& file) {
+    Bytes broken = make_recording(1000, 0, {300});
+    write_bytes(file, broken);
+    return broken;
+  }
 };
 
 TEST_F(InteractiveTest, ExitAtOnceTouchesNothing) {
-  Bytes broken = make_recording(1000, 0, {300});
-  write_bytes(root_ / "b.mg1", broken);
+  Bytes broken = write_broken(root_ / "b.mg1");
   ProgramRun run = run_menu("3", root_);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, session(kBanner + kNotFound + kMenu + "\n"));
@@ -76,8 +81,7 @@ TEST_F(InteractiveTest, InvalidKeyShowsTheMenuAgain) {
 }
 
 TEST_F(InteractiveTest, RepairTwiceCountsEachPassAlone) {
-  Bytes broken = make_recording(1000, 0, {300});
-  write_bytes(root_ / "b.mg1", broken);
+  Bytes broken = write_broken(root_ / "b.mg1");
   // Two arguments are not batch mode: the menu, over the current folder.
   ProgramRun run = run_program({"a", "b"}, root_.string(), "113",
                                {"WINEPREFIX=" + (root_ / "no-prefix").string()});
@@ -89,8 +93,7 @@ TEST_F(InteractiveTest, RepairTwiceCountsEachPassAlone) {
 }
 
 TEST_F(InteractiveTest, InputEndingWithoutExitEndsAtOnce) {
-  Bytes broken = make_recording(1000, 0, {300});
-  write_bytes(root_ / "b.mg1", broken);
+  Bytes broken = write_broken(root_ / "b.mg1");
   ProgramRun none = run_menu("", root_);
   EXPECT_EQ(none.status, 0);
   EXPECT_EQ(none.out, session(kBanner + kNotFound + kMenu + "\n"));
@@ -105,8 +108,7 @@ TEST_F(InteractiveTest, ChooseFolderByTyping) {
   if (testing_windows_build()) GTEST_SKIP() << "the Windows build shows the shell's dialog";
   fs::create_directories(root_ / "games" / "D" / "SaveGame");
   fs::create_directories(root_ / "start");
-  Bytes broken = make_recording(1000, 0, {300});
-  write_bytes(root_ / "games" / "D" / "SaveGame" / "r.mg1", broken);
+  Bytes broken = write_broken(root_ / "games" / "D" / "SaveGame" / "r.mg1");
   std::string typed = (root_ / "games" / "D").string();
   ProgramRun run = run_menu("2" + typed + "\n13", root_ / "start");
   EXPECT_EQ(run.out, kBanner + kNotFound + kMenu + "\n" + "folder\npath: \nBrowse for folder..." +
@@ -143,10 +145,9 @@ TEST_F(InteractiveTest, SaveFolderFromTheWinePrefix) {
       << "WINE REGISTRY Version 2\n\n[Software\\\\Wow6432Node\\\\Tollbrook\\\\Drakmoor: "
          "Ironvale\\\\1.0] 1\n\"Game Path\"=\"C:\\\\Games\\\\Drakmoor\"\n";
   fs::path saves = prefix / "drive_c" / "Games" / "Drakmoor" / "SaveGame";
-  Bytes broken = make_recording(1000, 0, {300});
-  write_bytes(saves / "r.mg1", broken);
+  Bytes broken = write_broken(saves / "r.mg1");
   fs::create_directories(root_ / "other" / "SaveGame");
-  ProgramRun run = run_program({}, root_.string(), "23" , {"WINEPREFIX=" + prefix.string()});
+  ProgramRun run = run_program({}, root_.string(), "23", {"WINEPREFIX=" + prefix.string()});
   // A path typed in Windows form is found in the prefix too.
   ProgramRun typed = run_program({}, root_.string(), "2C:\\games\\drakmoor\n13",
                                  {"WINEPREFIX=" + prefix.string()});

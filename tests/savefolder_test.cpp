@@ -11,8 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class EnterSaveFolderTest : public ScratchFolder {};
-
 // Where the program should stand afterwards, relative to the scratch folder.
 struct EnterCase {
   const char* name;
